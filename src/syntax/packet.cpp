@@ -1,0 +1,148 @@
+// Packet layer: every start code that is not a pack, system header or end code opens a packet.
+// It is counted, gets its lead line, and by stream_id is skipped whole (streams without a
+// packet header), read as padding, or handed to the MPEG-1 or MPEG-2 packet header.
+#include "report/report.h"
+#include "syntax/syntax.h"
+
+namespace {
+
+enum class PacketBody { no_header, padding, packet_header };
+
+struct StreamClass {
+  const char* lead_level1;  // lead line at level 1 (null: built from the stream number)
+  const char* lead_level2;  // lead line at level 2
+  bool numbered;            // "  packet #%d\n" first
+  PacketBody body;
+  const char* stream_kind = nullptr;  // audio and video: the text before the stream number
+  uint8_t first_id = 0;               // audio and video: stream_id of stream number 0
+};
+
+constexpr StreamClass kProgramStreamMap = {"  stream_id = %02X  Program Stream Map\n",
+                                           "  stream_id = %02X  Program Stream Map\n", false,
+                                           PacketBody::no_header};
+constexpr StreamClass kPrivateStream1 = {"  stream_id = %02X  Private Stream 1, ",
+                                         "  stream_id = %02X  Private Stream 1\n", false,
+                                         PacketBody::packet_header};
+constexpr StreamClass kPaddingStream = {"  stream_id = %02X  Padding Stream, ",
+                                        "  stream_id = %02X  Padding Stream\n", false,
+                                        PacketBody::padding};
+constexpr StreamClass kPrivateStream2 = {"  stream_id = %02X  Private Stream 2\n",
+                                         "  stream_id = %02X  Private Stream 2\n", false,
+                                         PacketBody::no_header};
+constexpr StreamClass kAudioStream = {nullptr, nullptr, true, PacketBody::packet_header,
+                                      "  MPEG Audio Stream ", 0xC0};
+constexpr StreamClass kVideoStream = {nullptr, nullptr, true, PacketBody::packet_header,
+                                      "  Video Stream ", 0xE0};
+constexpr StreamClass kEcmStream = {"  stream_id = %02X  ECM Stream\n",
+                                    "  stream_id = %02X  ECM Stream\n", false,
+                                    PacketBody::no_header};
+constexpr StreamClass kEmmStream = {"  stream_id = %02X  EMM Stream\n",
+                                    "  stream_id = %02X  EMM Stream\n", false,
+                                    PacketBody::no_header};
+constexpr StreamClass kDsmccStream = {"  stream_id = %02X  DSMCC Stream\n",
+                                      "  stream_id = %02X  DSMCC Stream\n", false,
+                                      PacketBody::no_header};
+constexpr StreamClass kTypeEStream = {"  stream_id = %02X  ITU-T Rec. H.222.1 type E\n",
+                                      "  stream_id = %02X  ITU-T Rec. H.222.1 type E\n", false,
+                                      PacketBody::no_header};
+constexpr StreamClass kDirectoryStream = {"  stream_id = %02X  Program Stream Directory\n",
+                                          "  stream_id = %02X  Program Stream Directory\n", false,
+                                          PacketBody::no_header};
+constexpr StreamClass kOtherStream = {"  stream_id = %02X, ", "  stream_id = %02X\n", true,
+                                      PacketBody::packet_header};
+
+const StreamClass& classify_stream(uint8_t stream_id) {
+  if (stream_id >= 0xC0 && stream_id <= 0xDF) return kAudioStream;
+  if (stream_id >= 0xE0 && stream_id <= 0xEF) return kVideoStream;
+  switch (stream_id) {
+    case 0xBC: return kProgramStreamMap;
+    case 0xBD: return kPrivateStream1;
+    case 0xBE: return kPaddingStream;
+    case 0xBF: return kPrivateStream2;
+    case 0xF0: return kEcmStream;
+    case 0xF1: return kEmmStream;
+    case 0xF2: return kDsmccStream;
+    case 0xF8: return kTypeEStream;
+    case 0xFF: return kDirectoryStream;
+    default: return kOtherStream;
+  }
+}
+
+// "  stream_id = %02X  MPEG Audio Stream %d, " and the video twin: the stream number is put
+// into the text first; at level 2 a line break follows the ", ".
+void print_numbered_lead_line(AnalysisState& state, const char* kind, int number) {
+  Output& o = state.out;
+  out_text(o, "  stream_id = ");
+  out_hex(o, state.stream_id, 2);
+  out_text(o, kind);
+  out_decimal(o, number);
+  out_text(o, state.verbose_level == 1 ? ", " : ", \n");
+}
+
+void print_lead_line(AnalysisState& state, const StreamClass& stream) {
+  const uint8_t id = state.stream_id;
+  if (stream.numbered) {
+    print_message(state, 1, "  packet #%d\n",
+                  static_cast<int64_t>(state.stats.packets_by_stream[id] - 1));
+  }
+  if (!shows_level(state, 1)) return;
+  if (stream.stream_kind != nullptr) {
+    print_numbered_lead_line(state, stream.stream_kind, id - stream.first_id);
+  } else {
+    out_format(state.out, state.verbose_level == 1 ? stream.lead_level1 : stream.lead_level2, id);
+  }
+}
+
+void skip_headerless_packet(AnalysisState& state) {
+  const uint8_t id = state.stream_id;
+  skip_bytes(state.reader, state.packet_length);
+  if (state.verbose_level > 2) append_map_code(state, id == 0xBF ? "2" : "o");
+  print_message(state, 2, "  read %d PES packet data bytes\n", state.packet_length);
+  state.stats.bytes_by_stream[id] += state.packet_length;
+}
+
+// Padding: an MPEG-1 padding packet has the MPEG-1 packet header (its timestamps untested);
+// an MPEG-2 one has none. The header bytes are not counted as padding.
+void read_padding_packet(AnalysisState& state) {
+  state.header_bytes = 0;
+  if (state.is_mpeg2) {
+    // Nothing follows on the level-1 lead line: end it.
+    if (state.verbose_level == 1) out_char(state.out, '\n');
+  } else {
+    state.header_bytes = read_mpeg1_packet_header(state, TimestampContext::padding_packet);
+  }
+  const int64_t remainder = state.packet_length - state.header_bytes;
+  const int64_t padding = remainder > 0 ? remainder : 0;
+  skip_bytes(state.reader, padding);
+  if (state.verbose_level > 2) append_map_code(state, "p");
+  print_message(state, 2, "  read %d padding_bytes\n", padding);
+  state.stats.bytes_by_stream[state.stream_id] += static_cast<uint64_t>(padding);
+}
+
+}  // namespace
+
+void decode_packet(AnalysisState& state, uint8_t stream_id) {
+  state.stream_id = stream_id;
+  state.stats.packets_by_stream[stream_id] += 1;
+  const StreamClass& stream = classify_stream(stream_id);
+  print_lead_line(state, stream);
+  state.packet_length = static_cast<uint16_t>(get_bits(state.reader, 16));
+  print_message(state, 2, "  packet_length = %d\n", state.packet_length);
+
+  switch (stream.body) {
+    case PacketBody::no_header:
+      skip_headerless_packet(state);
+      return;
+    case PacketBody::padding:
+      read_padding_packet(state);
+      return;
+    case PacketBody::packet_header:
+      state.header_bytes = 0;
+      if (state.is_mpeg2) {
+        decode_pes_packet(state);
+      } else {
+        decode_mpeg1_packet(state);
+      }
+      return;
+  }
+}
