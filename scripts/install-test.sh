@@ -59,6 +59,9 @@ echo "installed: bin/psSIFT share/man/man1/psSIFT.1 share/bash-completion/comple
 # 2. Run the installed program.
 sample=tests/data/stray_byte_before_pack.mpg
 if [[ ! -f $sample ]]; then
+    sample=$(find tests -type f -name stray_byte_before_pack.mpg 2>/dev/null | LC_ALL=C sort | head -n 1 || true)
+fi
+if [[ -z $sample || ! -f $sample ]]; then
     sample=$(find tests -type f -name '*.mpg' 2>/dev/null | LC_ALL=C sort | head -n 1 || true)
 fi
 if [[ -z $sample || ! -f $sample ]]; then
