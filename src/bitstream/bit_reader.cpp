@@ -22,13 +22,6 @@ inline void take_byte_step(BitReader& r) {
   }
 }
 
-#ifndef PSSIFT_PLAIN_PATH
-inline uint64_t load_big_endian_64(const uint8_t* p) {
-  uint64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return __builtin_bswap64(v);
-}
-#endif
 
 uint32_t get_bits_bit_by_bit(BitReader& r, int n) {
   uint32_t value = 0;
@@ -146,34 +139,14 @@ uint32_t get_bit(BitReader& r) {
   return bit;
 }
 
-uint32_t get_bits(BitReader& r, int n) {
+uint32_t get_bits_exact(BitReader& r, int n) {
   if (n <= 0) return 0;
-#ifndef PSSIFT_PLAIN_PATH
-  // Inside the block and short of its last byte: one 64-bit load serves any n up to 32.
-  if (r.byte_index + 8 <= r.bytes_in_buffer && !r.at_end) {
-    const int used = 8 - r.bit_index;
-    const uint64_t word = load_big_endian_64(r.buffer + r.byte_index) << used;
-    const auto value = static_cast<uint32_t>(word >> (64 - n));
-    const int total = used + n;
-    r.byte_index += total >> 3;
-    r.bit_index = 8 - (total & 7);
-    r.bit_position += static_cast<uint64_t>(n);
-    return value;
-  }
-#endif
   if (r.bit_index == 8 && (n & 7) == 0) return get_bytes_whole(r, n);
   return get_bits_bit_by_bit(r, n);
 }
 
-uint32_t peek_bits(BitReader& r, int n) {
+uint32_t peek_bits_exact(BitReader& r, int n) {
   if (n <= 0) return 0;
-#ifndef PSSIFT_PLAIN_PATH
-  if (r.byte_index + 8 <= r.bytes_in_buffer && !r.at_end) {
-    const int used = 8 - r.bit_index;
-    const uint64_t word = load_big_endian_64(r.buffer + r.byte_index) << used;
-    return static_cast<uint32_t>(word >> (64 - n));
-  }
-#endif
   return peek_bits_bit_by_bit(r, n);
 }
 

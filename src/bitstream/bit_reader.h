@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 struct Output;
 
@@ -39,12 +40,16 @@ uint32_t get_bit(BitReader& r);
 
 // The next n bits (1 to 32), first bit most significant. Bits beyond the end of the data
 // are 0 and are not counted in bit_position.
-uint32_t get_bits(BitReader& r, int n);
+inline uint32_t get_bits(BitReader& r, int n);
 
 // The next n bits (1 to 32) without consuming them; 0 when the data ends before n bits.
 // Across the end of a full block it looks at most 4 bytes into the file and moves the file
 // position back; when fewer than 4 bytes follow, the data counts as ending at the block end.
-uint32_t peek_bits(BitReader& r, int n);
+inline uint32_t peek_bits(BitReader& r, int n);
+
+// The exact paths of get_bits and peek_bits, bit by bit or byte by byte, block ends included.
+uint32_t get_bits_exact(BitReader& r, int n);
+uint32_t peek_bits_exact(BitReader& r, int n);
 
 // Aligns to a byte boundary, then consumes bytes until the last nbits consumed, masked,
 // equal value. True when found (the reader stands behind the match); false only at the end.
@@ -58,3 +63,35 @@ void skip_bytes(BitReader& r, int64_t n);
 
 inline uint64_t bit_position(const BitReader& r) { return r.bit_position; }
 inline bool at_end(const BitReader& r) { return r.at_end; }
+
+// Inside the block and short of its last 8 bytes, one 64-bit load serves any n up to 32; a
+// field never completes the block's last byte there, so no block step can be due.
+inline uint32_t get_bits(BitReader& r, int n) {
+#ifndef PSSIFT_PLAIN_PATH
+  if (r.byte_index + 8 <= r.bytes_in_buffer && !r.at_end && n > 0) {
+    const int used = 8 - r.bit_index;
+    uint64_t word;
+    std::memcpy(&word, r.buffer + r.byte_index, sizeof word);
+    word = __builtin_bswap64(word) << used;
+    const auto value = static_cast<uint32_t>(word >> (64 - n));
+    const int total = used + n;
+    r.byte_index += total >> 3;
+    r.bit_index = 8 - (total & 7);
+    r.bit_position += static_cast<uint64_t>(n);
+    return value;
+  }
+#endif
+  return get_bits_exact(r, n);
+}
+
+inline uint32_t peek_bits(BitReader& r, int n) {
+#ifndef PSSIFT_PLAIN_PATH
+  if (r.byte_index + 8 <= r.bytes_in_buffer && !r.at_end && n > 0) {
+    uint64_t word;
+    std::memcpy(&word, r.buffer + r.byte_index, sizeof word);
+    word = __builtin_bswap64(word) << (8 - r.bit_index);
+    return static_cast<uint32_t>(word >> (64 - n));
+  }
+#endif
+  return peek_bits_exact(r, n);
+}

@@ -3,6 +3,10 @@
 // packet of the same stream completes with a negative offset.
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "payload/payload.h"
 #include "report/report.h"
 
@@ -62,8 +66,71 @@ void scan_audio(AnalysisState& state, uint8_t& scan, int64_t payload_length) {
 
 #else
 
-// The bytes of one chunk are scanned in the block with memchr for the 0x01 of a prefix; the
-// two bytes before it decide, or the carried state where they lie before the chunk.
+// Bitmask of the positions i in [from, from + 16) where p[i], p[i + 1], p[i + 2] equal
+// a, b, c after masking p[i + 1] with mask_b: 16 positions per step where SSE2 is there.
+#if defined(__SSE2__)
+inline uint32_t match_three(const uint8_t* p, uint8_t a, uint8_t mask_b, uint8_t b, bool test_c,
+                            uint8_t c) {
+  const __m128i x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+  __m128i m = _mm_and_si128(
+      _mm_cmpeq_epi8(x0, _mm_set1_epi8(static_cast<char>(a))),
+      _mm_cmpeq_epi8(_mm_and_si128(x1, _mm_set1_epi8(static_cast<char>(mask_b))),
+                     _mm_set1_epi8(static_cast<char>(b))));
+  if (test_c) {
+    const __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
+    m = _mm_and_si128(m, _mm_cmpeq_epi8(x2, _mm_set1_epi8(static_cast<char>(c))));
+  }
+  return static_cast<uint32_t>(_mm_movemask_epi8(m));
+}
+inline constexpr int32_t kStep = 16;
+#else
+inline uint32_t match_three(const uint8_t* p, uint8_t a, uint8_t mask_b, uint8_t b, bool test_c,
+                            uint8_t c) {
+  uint32_t bits = 0;
+  for (int k = 0; k < 8; ++k) {
+    if (p[k] == a && (p[k + 1] & mask_b) == b && (!test_c || p[k + 2] == c)) bits |= 1u << k;
+  }
+  return bits;
+}
+inline constexpr int32_t kStep = 8;
+#endif
+
+// One chunk of a video payload, inside the block: every 0x01 with two zeros before it (the
+// zeros may lie in the carried state) is a start code; the code byte is the byte after it.
+// Returns true when the last start code's code byte lies behind the block.
+bool scan_video_chunk(AnalysisState& state, uint8_t scan, const uint8_t* p, int32_t n,
+                      int64_t count, bool chunk_ends_block) {
+  bool code_after_block = false;
+  auto found = [&](int32_t j) {
+    if (j + 1 < n || !chunk_ends_block) {
+      report_start_code(state, count + j - 2, p[j + 1]);
+    } else {
+      code_after_block = true;
+    }
+  };
+  if (n >= 1 && scan == 2 && p[0] == 0x01) found(0);
+  if (n >= 2 && scan >= 1 && p[0] == 0x00 && p[1] == 0x01) found(1);
+  int32_t i = 0;  // candidate: zeros at i and i + 1, 0x01 at i + 2
+  for (; i + kStep + 2 <= n; i += kStep) {
+    uint32_t bits = match_three(p + i, 0x00, 0xFF, 0x00, true, 0x01);
+    while (bits != 0) {
+      found(i + __builtin_ctz(bits) + 2);
+      bits &= bits - 1;
+    }
+  }
+  for (; i + 2 < n; ++i) {
+    if (p[i] == 0x00 && p[i + 1] == 0x00 && p[i + 2] == 0x01) found(i + 2);
+  }
+  return code_after_block;
+}
+
+// The number of zeros a prefix has at the end of the chunk, 0 to 2.
+uint8_t trailing_zeros(uint8_t scan, const uint8_t* p, int32_t n) {
+  if (n >= 2) return p[n - 1] != 0 ? 0 : p[n - 2] != 0 ? 1 : 2;
+  return p[0] != 0 ? 0 : static_cast<uint8_t>(scan < 2 ? scan + 1 : 2);
+}
+
 void scan_video(AnalysisState& state, uint8_t& scan, int64_t payload_length) {
   BitReader& r = state.reader;
   int64_t count = 0;
@@ -78,38 +145,45 @@ void scan_video(AnalysisState& state, uint8_t& scan, int64_t payload_length) {
       ++count;
       continue;
     }
-    const int32_t start = r.byte_index;
     const int64_t wanted = payload_length - count;
-    const int32_t in_block = r.bytes_in_buffer - start;
+    const int32_t in_block = r.bytes_in_buffer - r.byte_index;
     const int32_t n = wanted < in_block ? static_cast<int32_t>(wanted) : in_block;
-    const uint8_t* p = r.buffer + start;
-    bool code_at_block_end = false;
-    int32_t i = 0;
-    while (i < n) {
-      const void* hit = std::memchr(p + i, 0x01, static_cast<size_t>(n - i));
-      if (hit == nullptr) break;
-      const auto j = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - p);
-      const bool prefix = j >= 2 ? (p[j - 1] == 0 && p[j - 2] == 0)
-                          : j == 1 ? (p[0] == 0 && scan >= 1)
-                                   : scan == 2;
-      if (prefix) {
-        if (start + j + 1 < r.bytes_in_buffer) {
-          report_start_code(state, count + j - 2, p[j + 1]);
-        } else {
-          code_at_block_end = true;  // the code byte is in the next block: look after consuming
-        }
-      }
-      i = j + 1;
-    }
-    if (n >= 2) {
-      scan = p[n - 1] != 0 ? 0 : p[n - 2] != 0 ? 1 : 2;
-    } else {
-      scan = p[0] != 0 ? 0 : static_cast<uint8_t>(scan < 2 ? scan + 1 : 2);
-    }
+    const uint8_t* p = r.buffer + r.byte_index;
+    const bool code_after_block = scan_video_chunk(state, scan, p, n, count, n == in_block);
+    scan = trailing_zeros(scan, p, n);
     skip_bytes(r, n);
-    if (code_at_block_end) report_start_code(state, count + n - 3, peek_bits(r, 8));
+    if (code_after_block) report_start_code(state, count + n - 3, peek_bits(r, 8));
     count += n;
   }
+}
+
+// One chunk of an audio payload: each 0xFF that starts a pattern (it is not the second byte
+// of the syncword before it) followed by 0xFx is a syncword. Returns the state for the next
+// chunk: 1 when the chunk ends in an 0xFF that starts a pattern.
+uint8_t scan_audio_chunk(AnalysisState& state, uint8_t scan, const uint8_t* p, int32_t n,
+                         int64_t count) {
+  int32_t next_start = 0;  // the first position that may start a pattern
+  if (scan == 1) {
+    if ((p[0] & 0xF0) == 0xF0) report_syncword(state, count - 1);
+    next_start = 1;
+  }
+  auto found = [&](int32_t i) {
+    if (i < next_start) return;
+    report_syncword(state, count + i);
+    next_start = i + 2;
+  };
+  int32_t i = 0;  // candidate: 0xFF at i, 0xFx at i + 1
+  for (; i + kStep + 1 <= n; i += kStep) {
+    uint32_t bits = match_three(p + i, 0xFF, 0xF0, 0xF0, false, 0);
+    while (bits != 0) {
+      found(i + __builtin_ctz(bits));
+      bits &= bits - 1;
+    }
+  }
+  for (; i + 1 < n; ++i) {
+    if (p[i] == 0xFF && (p[i + 1] & 0xF0) == 0xF0) found(i);
+  }
+  return p[n - 1] == 0xFF && n - 1 >= next_start ? 1 : 0;
 }
 
 void scan_audio(AnalysisState& state, uint8_t& scan, int64_t payload_length) {
@@ -125,28 +199,10 @@ void scan_audio(AnalysisState& state, uint8_t& scan, int64_t payload_length) {
       ++count;
       continue;
     }
-    const int32_t start = r.byte_index;
     const int64_t wanted = payload_length - count;
-    const int32_t in_block = r.bytes_in_buffer - start;
+    const int32_t in_block = r.bytes_in_buffer - r.byte_index;
     const int32_t n = wanted < in_block ? static_cast<int32_t>(wanted) : in_block;
-    const uint8_t* p = r.buffer + start;
-    int32_t i = 0;
-    if (scan == 1) {
-      if ((p[0] & 0xF0) == 0xF0) report_syncword(state, count - 1);
-      scan = 0;
-      i = 1;
-    }
-    while (i < n) {
-      const void* hit = std::memchr(p + i, 0xFF, static_cast<size_t>(n - i));
-      if (hit == nullptr) break;
-      const auto j = static_cast<int32_t>(static_cast<const uint8_t*>(hit) - p);
-      if (j + 1 == n) {
-        scan = 1;
-        break;
-      }
-      if ((p[j + 1] & 0xF0) == 0xF0) report_syncword(state, count + j);
-      i = j + 2;
-    }
+    scan = scan_audio_chunk(state, scan, r.buffer + r.byte_index, n, count);
     skip_bytes(r, n);
     count += n;
   }

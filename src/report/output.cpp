@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -71,57 +72,86 @@ void out_millis(Output&, long double value) { std::printf("%Lf", value); }
 
 #else
 
-void out_bytes(Output& o, const char* text, size_t size) {
+// Makes room for size more bytes (size at most kOutputSize).
+inline char* reserve(Output& o, size_t size) {
   if (o.length + size > kOutputSize) {
     write_or_fail(o.buffer, o.length);
     o.length = 0;
-    if (size > kOutputSize) {
-      write_or_fail(text, size);
-      return;
-    }
   }
-  std::memcpy(o.buffer + o.length, text, size);
+  return o.buffer + o.length;
+}
+
+void out_bytes(Output& o, const char* text, size_t size) {
+  if (size > kOutputSize) {
+    write_or_fail(o.buffer, o.length);
+    o.length = 0;
+    write_or_fail(text, size);
+    return;
+  }
+  std::memcpy(reserve(o, size), text, size);
   o.length += size;
 }
 
-void out_text(Output& o, const char* text) { out_bytes(o, text, std::strlen(text)); }
+// Copies text up to its terminating zero or a '%', whichever comes first; returns where it stopped.
+inline const char* copy_until_percent(Output& o, const char* text) {
+  char* d = o.buffer + o.length;
+  char* const limit = o.buffer + kOutputSize;
+  for (;;) {
+    const char c = *text;
+    if (c == '\0' || c == '%') break;
+    if (d == limit) {
+      write_or_fail(o.buffer, kOutputSize);
+      d = o.buffer;
+    }
+    *d++ = c;
+    ++text;
+  }
+  o.length = static_cast<size_t>(d - o.buffer);
+  return text;
+}
+
+void out_text(Output& o, const char* text) {
+  while (*(text = copy_until_percent(o, text)) != '\0') {
+    out_char(o, '%');
+    ++text;
+  }
+}
 
 void out_char(Output& o, char c) {
-  if (o.length == kOutputSize) {
-    write_or_fail(o.buffer, o.length);
-    o.length = 0;
-  }
-  o.buffer[o.length++] = c;
+  *reserve(o, 1) = c;
+  o.length += 1;
 }
 
 void out_unsigned(Output& o, uint64_t value) {
-  char scratch[24];
-  char* end = scratch + sizeof scratch;
+  char* d = reserve(o, 24);
+  char* end = d + 24;
   const char* first = format_unsigned(value, end);
-  out_bytes(o, first, static_cast<size_t>(end - first));
+  const auto size = static_cast<size_t>(end - first);
+  std::memmove(d, first, size);
+  o.length += size;
 }
 
 void out_decimal(Output& o, int64_t value) {
-  char scratch[24];
-  char* end = scratch + sizeof scratch;
-  const uint64_t magnitude =
-      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  char* first = format_unsigned(magnitude, end);
-  if (value < 0) *--first = '-';
-  out_bytes(o, first, static_cast<size_t>(end - first));
+  if (value < 0) {
+    out_char(o, '-');
+    out_unsigned(o, 0 - static_cast<uint64_t>(value));
+  } else {
+    out_unsigned(o, static_cast<uint64_t>(value));
+  }
 }
 
 void out_hex(Output& o, uint32_t value, int width) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  char scratch[16];
-  char* end = scratch + sizeof scratch;
-  char* p = end;
-  do {
-    *--p = kHex[value & 0xF];
+  int digits = 1;
+  while (digits < 8 && (value >> (4 * digits)) != 0) ++digits;
+  if (width > 16) width = 16;
+  const int size = digits > width ? digits : width;
+  char* d = reserve(o, static_cast<size_t>(size));
+  for (int i = size - 1; i >= 0; --i) {
+    d[i] = kHex[value & 0xF];
     value >>= 4;
-  } while (value != 0);
-  while (end - p < width && p > scratch) *--p = '0';
-  out_bytes(o, p, static_cast<size_t>(end - p));
+  }
+  o.length += static_cast<size_t>(size);
 }
 
 // The value is m * 2^shift with a 64-bit m; value * 10^6 is rounded to an integer from that
@@ -135,10 +165,21 @@ void out_millis(Output& o, long double value) {
   }
   const bool negative = std::signbit(value);
   if (negative) value = -value;
-  int exponent = 0;
-  const long double fraction = std::frexp(value, &exponent);
-  const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64));
-  const int shift = exponent - 64;
+  uint64_t mantissa = 0;
+  int shift = 0;
+  if constexpr (std::numeric_limits<long double>::digits == 64) {
+    // x87 extended: a 64-bit significand with its integer bit, then 15 bits of exponent.
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &value, sizeof value);
+    std::memcpy(&mantissa, bytes, sizeof mantissa);
+    const int biased = (bytes[8] | (bytes[9] << 8)) & 0x7FFF;
+    shift = biased == 0 ? 1 - 16383 - 63 : biased - 16383 - 63;
+  } else {
+    int exponent = 0;
+    const long double fraction = std::frexp(value, &exponent);
+    mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64));
+    shift = exponent - 64;
+  }
   if (shift > 0) {  // 2^64 and more: beyond any timestamp; the C library formats it
     char text[6000];
     const int n = std::snprintf(text, sizeof text, "%Lf", negative ? -value : value);
@@ -180,12 +221,17 @@ void out_format(Output& o, const char* format, int64_t value) {
 #endif
   const char* p = format;
   while (*p != '\0') {
+#ifdef PSSIFT_PLAIN_PATH
     const char* percent = std::strchr(p, '%');
     if (percent == nullptr) {
       out_text(o, p);
       return;
     }
     out_bytes(o, p, static_cast<size_t>(percent - p));
+#else
+    const char* percent = copy_until_percent(o, p);
+    if (*percent == '\0') return;
+#endif
     p = percent + 1;
     int width = 0;
     while (*p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
