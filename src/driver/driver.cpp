@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr LineFormat kPacketStartLine = "\npacket_start_code_prefix = %06X\n";
+
 constexpr const char* kUsageText[] = {
     "\npsSIFT is an MPEG program stream analyzer\n\n",
     "Usage: psSIFT  MPEG filename  <verbose level 1..4, default = 1>\n\n",
@@ -43,7 +45,7 @@ using ElementDecoder = void (*)(AnalysisState&, uint32_t code);
 
 void decode_packet_element(AnalysisState& state, uint32_t code) {
   if (state.verbose_level != 1) {
-    print_message(state, 1, "\npacket_start_code_prefix = %06X\n", code >> 8);
+    print_line(state, 1, kPacketStartLine, code >> 8);
   }
   decode_packet(state, static_cast<uint8_t>(code & 0xFF));
 }

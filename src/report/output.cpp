@@ -261,6 +261,29 @@ void out_format_millis(Output& o, const char* format, long double value) {
   out_text(o, conversion + 3);
 }
 
+void out_line(Output& o, const LineFormat& line, int64_t value) {
+#ifdef PSSIFT_PLAIN_PATH
+  out_format(o, line.format, value);
+#else
+  if (!line.fits) {
+    out_format(o, line.format, value);
+    return;
+  }
+  char* d = reserve(o, kLinePrefixSize + 24 + kLineSuffixSize);
+  std::memcpy(d, line.prefix, kLinePrefixSize);
+  o.length += line.prefix_length;
+  switch (line.conversion) {
+    case 'd': out_decimal(o, value); break;
+    case 'u': out_unsigned(o, static_cast<uint64_t>(value)); break;
+    case 'X': out_hex(o, static_cast<uint32_t>(value), line.width); break;
+    default: break;
+  }
+  d = o.buffer + o.length;
+  std::memcpy(d, line.suffix, kLineSuffixSize);
+  o.length += line.suffix_length;
+#endif
+}
+
 void fail_run(Output& o, const char* format, const char* text) {
   const char* conversion = text != nullptr ? std::strstr(format, "%s") : nullptr;
   if (conversion == nullptr) {

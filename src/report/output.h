@@ -31,6 +31,51 @@ void out_format(Output& o, const char* format, int64_t value);
 // Writes a format whose one conversion is "%Lf".
 void out_format_millis(Output& o, const char* format, long double value);
 
+// A report line with at most one conversion ("%d", "%u", "%0NX"), split once, when the
+// program is compiled, into the text before the conversion, the conversion and the text after
+// it, so that writing it copies fixed-size pieces. A format that does not fit the pieces is
+// written by out_format.
+inline constexpr int kLinePrefixSize = 64;
+inline constexpr int kLineSuffixSize = 16;
+
+struct LineFormat {
+  const char* format = nullptr;
+  char prefix[kLinePrefixSize] = {};
+  char suffix[kLineSuffixSize] = {};
+  uint8_t prefix_length = 0;
+  uint8_t suffix_length = 0;
+  uint8_t width = 0;
+  char conversion = '\0';  // 'd', 'u', 'X', or none
+  bool fits = false;
+
+  constexpr LineFormat(const char* text) : format(text) {  // NOLINT: literals convert
+    int i = 0;
+    while (text[i] != '\0' && text[i] != '%') ++i;
+    if (i >= kLinePrefixSize) return;
+    for (int k = 0; k < i; ++k) prefix[k] = text[k];
+    prefix_length = static_cast<uint8_t>(i);
+    if (text[i] == '%') {
+      ++i;
+      int w = 0;
+      while (text[i] >= '0' && text[i] <= '9') w = w * 10 + (text[i++] - '0');
+      if (w > 16 || (text[i] != 'd' && text[i] != 'u' && text[i] != 'X')) return;
+      width = static_cast<uint8_t>(w);
+      conversion = text[i++];
+    }
+    int k = 0;
+    while (text[i + k] != '\0') {
+      if (text[i + k] == '%' || k + 1 >= kLineSuffixSize) return;
+      suffix[k] = text[i + k];
+      ++k;
+    }
+    suffix_length = static_cast<uint8_t>(k);
+    fits = true;
+  }
+};
+
+// Writes a line format with value for its conversion.
+void out_line(Output& o, const LineFormat& line, int64_t value);
+
 // Writes what is buffered to standard output.
 void out_flush(Output& o);
 

@@ -21,17 +21,22 @@ inline bool shows_level(const AnalysisState& state, int level) {
   return state.verbose_level <= 2 && level <= state.verbose_level;
 }
 
+// The same for a line format split when the program is compiled (the frequent lines).
+inline void print_line(AnalysisState& state, int level, const LineFormat& line, int64_t value) {
+  if (shows_level(state, level)) out_line(state.out, line, value);
+}
+
 // Field mode: reads an n-bit field and prints it at level 2 with its label, one conversion.
-inline uint32_t read_field(AnalysisState& state, int bits, const char* format) {
+inline uint32_t read_field(AnalysisState& state, int bits, const LineFormat& line) {
   const uint32_t value = get_bits(state.reader, bits);
-  if (shows_level(state, 2)) out_format(state.out, format, value);
+  if (shows_level(state, 2)) out_line(state.out, line, value);
   return value;
 }
 
 // A header group as its syntax lays it out: bits and the labelled line of each field.
 struct FieldSpec {
   int bits;
-  const char* format;
+  LineFormat format;
 };
 
 // Reads and prints every field of a group in order; values[i] receives field i when given.

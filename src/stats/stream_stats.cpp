@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr LineFormat kPayloadDataLine = "  read %d PES packet data bytes\n";
+
 // Books a DVD private stream 1 payload under its substream. The per-kind totals leave out the
 // substream header actually present: up to 4 bytes for AC3, the id byte for the other kinds.
 void account_substream(StreamStats& stats, uint8_t s, uint64_t count) {
@@ -91,7 +93,7 @@ void print_substream_line(Output& o, const StreamStats& stats, uint8_t s) {
 
 void account_payload(AnalysisState& state, uint8_t stream_id, int64_t count) {
   if (count > 0) {
-    print_message(state, 2, "  read %d PES packet data bytes\n", count);
+    print_line(state, 2, kPayloadDataLine, count);
     const auto bytes = static_cast<uint64_t>(count);
     state.stats.bytes_by_stream[stream_id] += bytes;
     if (stream_id == 0xBD && state.is_vob && state.substream_known) {

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr LineFormat kStuffingLine = "  read %d stuffing bytes\n";
+
 constexpr FieldSpec kBufferFields[] = {
     {2, "    01 = %d\n"},
     {1, "    P-STD_buffer_scale = %d\n"},
@@ -20,7 +22,7 @@ int64_t read_mpeg1_packet_header(AnalysisState& state, TimestampContext context)
     get_bits(r, 8);
     state.header_bytes += 1;
   }
-  print_message(state, 2, "  read %d stuffing bytes\n", state.header_bytes);
+  print_line(state, 2, kStuffingLine, state.header_bytes);
 
   if (peek_bits(r, 2) == 1) {
     print_heading(state, "  P-STD buffer fields\n");

@@ -6,6 +6,10 @@
 
 namespace {
 
+constexpr LineFormat kPacketNumberLine = "  packet #%d\n";
+constexpr LineFormat kPacketLengthLine = "  packet_length = %d\n";
+constexpr LineFormat kPayloadDataLine = "  read %d PES packet data bytes\n";
+
 enum class PacketBody { no_header, padding, packet_header };
 
 struct StreamClass {
@@ -82,7 +86,7 @@ void print_numbered_lead_line(AnalysisState& state, const char* kind, int number
 void print_lead_line(AnalysisState& state, const StreamClass& stream) {
   const uint8_t id = state.stream_id;
   if (stream.numbered) {
-    print_message(state, 1, "  packet #%d\n",
+    print_line(state, 1, kPacketNumberLine,
                   static_cast<int64_t>(state.stats.packets_by_stream[id] - 1));
   }
   if (!shows_level(state, 1)) return;
@@ -97,7 +101,7 @@ void skip_headerless_packet(AnalysisState& state) {
   const uint8_t id = state.stream_id;
   skip_bytes(state.reader, state.packet_length);
   if (state.verbose_level > 2) append_map_code(state, id == 0xBF ? "2" : "o");
-  print_message(state, 2, "  read %d PES packet data bytes\n", state.packet_length);
+  print_line(state, 2, kPayloadDataLine, state.packet_length);
   state.stats.bytes_by_stream[id] += state.packet_length;
 }
 
@@ -127,7 +131,7 @@ void decode_packet(AnalysisState& state, uint8_t stream_id) {
   const StreamClass& stream = classify_stream(stream_id);
   print_lead_line(state, stream);
   state.packet_length = static_cast<uint16_t>(get_bits(state.reader, 16));
-  print_message(state, 2, "  packet_length = %d\n", state.packet_length);
+  print_line(state, 2, kPacketLengthLine, state.packet_length);
 
   switch (stream.body) {
     case PacketBody::no_header:

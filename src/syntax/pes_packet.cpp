@@ -6,6 +6,11 @@
 
 namespace {
 
+constexpr LineFormat kStuffingLine = "  read %d stuffing bytes\n";
+constexpr LineFormat kPreviousCrc = "    previous_PES_packet_CRC = %d\n";
+constexpr LineFormat kExtension2Marker = "      marker_bit = %d\n";
+constexpr LineFormat kExtensionFieldLength = "      PES_extension_field_length = %d\n";
+
 enum FixedField {
   kMarker10, kScramblingControl, kPriority, kDataAlignment, kCopyright, kOriginalOrCopy,
   kPtsDtsFlags, kEscrFlag, kEsRateFlag, kDsmTrickModeFlag, kAdditionalCopyInfoFlag, kCrcFlag,
@@ -149,8 +154,8 @@ void read_pes_extension(AnalysisState& state) {
   }
   if (flags[kExtension2Flag] != 0) {
     print_heading(state, "    PES extension 2 fields\n");
-    read_field(state, 1, "      marker_bit = %d\n");
-    const uint32_t length = read_field(state, 7, "      PES_extension_field_length = %d\n");
+    read_field(state, 1, kExtension2Marker);
+    const uint32_t length = read_field(state, 7, kExtensionFieldLength);
     state.header_bytes += 1;
     skip_bytes(state.reader, length);
     state.header_bytes += length;
@@ -206,7 +211,7 @@ void decode_pes_packet(AnalysisState& state) {
   }
   if (fixed[kCrcFlag] != 0) {
     print_heading(state, "  PES CRC field\n");
-    read_field(state, 16, "    previous_PES_packet_CRC = %d\n");
+    read_field(state, 16, kPreviousCrc);
     state.header_bytes += 2;
   }
   if (fixed[kExtensionFlag] != 0) read_pes_extension(state);
@@ -215,7 +220,7 @@ void decode_pes_packet(AnalysisState& state) {
   const int64_t stuffing = header_data_length - state.header_bytes;
   if (stuffing > 0) {
     skip_bytes(state.reader, stuffing);
-    print_message(state, 2, "  read %d stuffing bytes\n", stuffing);
+    print_line(state, 2, kStuffingLine, stuffing);
   }
 
   const int64_t remainder = state.packet_length - header_data_length - 3;

@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr LineFormat kMpeg1ReservedByte = "  reserved_bits = %d\n";
+
 constexpr FieldSpec kFixedFields[] = {
     {16, "  header_length = %d\n"},
     {1, "  marker bit = %d\n"},
@@ -40,7 +42,7 @@ void read_system_header(AnalysisState& state, uint32_t code) {
   if (state.is_mpeg2) {
     read_fields(state, kMpeg2ReservedFields);
   } else {
-    read_field(state, 8, "  reserved_bits = %d\n");
+    read_field(state, 8, kMpeg1ReservedByte);
   }
   while (peek_bits(state.reader, 1) == 1) read_fields(state, kStreamEntryFields);
   if (state.verbose_level > 2) append_map_code(state, "S");

@@ -6,6 +6,8 @@
 
 namespace {
 
+constexpr LineFormat kScrExtension = "  system_clock_reference_extension = %d\n";
+
 // The reciprocals are the nearest doubles, applied in extended precision.
 constexpr long double kPer27000 = static_cast<long double>(1.0 / 27000.0);
 constexpr long double kPer300 = static_cast<long double>(1.0 / 300.0);
@@ -83,7 +85,7 @@ void read_scr(AnalysisState& state) {
     return;
   }
   read_fields(state, kScrFields);
-  if (state.is_mpeg2) read_field(state, 9, "  system_clock_reference_extension = %d\n");
+  if (state.is_mpeg2) read_field(state, 9, kScrExtension);
 }
 
 int read_pts(AnalysisState& state, TimestampContext context) {
