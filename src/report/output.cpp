@@ -197,8 +197,16 @@ void out_millis(Output& o, long double value) {
     const uint128 half = static_cast<uint128>(1) << (right - 1);
     if (rest > half || (rest == half && (micro & 1) != 0)) micro += 1;
   }
-  const auto whole = static_cast<uint64_t>(micro / 1000000u);
-  auto decimals = static_cast<uint32_t>(micro % 1000000u);
+  uint64_t whole = 0;
+  uint32_t decimals = 0;
+  if ((micro >> 64) == 0) {  // every timestamp: a 64-bit division is enough
+    const auto small = static_cast<uint64_t>(micro);
+    whole = small / 1000000u;
+    decimals = static_cast<uint32_t>(small % 1000000u);
+  } else {
+    whole = static_cast<uint64_t>(micro / 1000000u);
+    decimals = static_cast<uint32_t>(micro % 1000000u);
+  }
   if (negative) out_char(o, '-');
   out_unsigned(o, whole);
   char digits[7];
