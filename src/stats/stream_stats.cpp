@@ -9,19 +9,48 @@ namespace {
 
 constexpr LineFormat kPayloadDataLine = "  read %d PES packet data bytes\n";
 
-// Books a DVD private stream 1 payload under its substream. The per-kind totals leave out the
-// substream header actually present: up to 4 bytes for AC3, the id byte for the other kinds.
+// The DVD substream kinds with a total of their own: the range of ids, the summary label, and
+// the substream header that the total leaves out (id, syncword count and first offset for AC3;
+// the id for the others).
+struct SubstreamKind {
+  uint8_t first;
+  uint8_t last;
+  const char* label;
+  uint64_t header_bytes;
+};
+
+constexpr SubstreamKind kSubstreamKinds[] = {
+    {0x80, 0x87, "    AC3 Audio stream ", 4},
+    {0x88, 0x8F, "    DTS Audio stream ", 1},
+    {0xA0, 0xAF, "    PCM Audio stream ", 1},
+    {0x20, 0x3F, "    Subpicture stream ", 1},
+};
+
+const SubstreamKind* substream_kind(uint8_t s) {
+  for (const SubstreamKind& kind : kSubstreamKinds) {
+    if (s >= kind.first && s <= kind.last) return &kind;
+  }
+  return nullptr;
+}
+
+// The per-kind total of substream s; each table has one entry per id of its kind's range.
+uint64_t& kind_total(StreamStats& stats, const SubstreamKind& kind, uint8_t s) {
+  const int index = s - kind.first;
+  switch (kind.first) {
+    case 0x80: return stats.ac3_bytes[index];
+    case 0x88: return stats.dts_bytes[index];
+    case 0xA0: return stats.pcm_bytes[index];
+    default: return stats.subpicture_bytes[index];
+  }
+}
+
+// Books a DVD private stream 1 payload under its substream; the per-kind totals leave out the
+// substream header bytes actually present.
 void account_substream(StreamStats& stats, uint8_t s, uint64_t count) {
   stats.packets_by_substream[s] += 1;
   stats.bytes_by_substream[s] += count;
-  if (s >= 0x80 && s <= 0x87) {
-    stats.ac3_bytes[s - 0x80] += count - std::min<uint64_t>(count, 4);
-  } else if (s >= 0x88 && s <= 0x8F) {
-    stats.dts_bytes[s - 0x88] += count - 1;
-  } else if (s >= 0xA0 && s <= 0xAF) {
-    stats.pcm_bytes[s - 0xA0] += count - 1;
-  } else if (s >= 0x20 && s <= 0x3F) {
-    stats.subpicture_bytes[s - 0x20] += count - 1;
+  if (const SubstreamKind* kind = substream_kind(s)) {
+    kind_total(stats, *kind, s) += count - std::min(count, kind->header_bytes);
   }
 }
 
@@ -64,24 +93,12 @@ void print_stream_line(Output& o, const StreamStats& stats, uint8_t id) {
   print_totals(o, stats.packets_by_stream[id], stats.bytes_by_stream[id]);
 }
 
-void print_substream_line(Output& o, const StreamStats& stats, uint8_t s) {
+void print_substream_line(Output& o, StreamStats& stats, uint8_t s) {
   uint64_t bytes = stats.bytes_by_substream[s];
-  if (s >= 0x80 && s <= 0x87) {
-    out_text(o, "    AC3 Audio stream ");
-    out_unsigned(o, s - 0x80u);
-    bytes = stats.ac3_bytes[s - 0x80];
-  } else if (s >= 0x88 && s <= 0x8F) {
-    out_text(o, "    DTS Audio stream ");
-    out_unsigned(o, s - 0x88u);
-    bytes = stats.dts_bytes[s - 0x88];
-  } else if (s >= 0xA0 && s <= 0xAF) {
-    out_text(o, "    PCM Audio stream ");
-    out_unsigned(o, s - 0xA0u);
-    bytes = stats.pcm_bytes[s - 0xA0];
-  } else if (s >= 0x20 && s <= 0x3F) {
-    out_text(o, "    Subpicture stream ");
-    out_unsigned(o, s - 0x20u);
-    bytes = stats.subpicture_bytes[s - 0x20];
+  if (const SubstreamKind* kind = substream_kind(s)) {
+    out_text(o, kind->label);
+    out_unsigned(o, s - kind->first);
+    bytes = kind_total(stats, *kind, s);
   } else {
     out_text(o, "    Substream 0x");
     out_hex(o, s, 2);
@@ -105,7 +122,7 @@ void account_payload(AnalysisState& state, uint8_t stream_id, int64_t count) {
 
 void print_summary(AnalysisState& state) {
   Output& o = state.out;
-  const StreamStats& stats = state.stats;
+  StreamStats& stats = state.stats;
   out_text(o, "\n\nSummary:\n");
   out_text(o, "\nMPEG Packs = ");
   out_unsigned(o, stats.pack_count);

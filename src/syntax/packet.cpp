@@ -12,48 +12,36 @@ constexpr LineFormat kPayloadDataLine = "  read %d PES packet data bytes\n";
 
 enum class PacketBody { no_header, padding, packet_header };
 
+// How a stream_id is shown and read. Every lead line is "  stream_id = XX" and the stream's
+// name; at level 1 the lines of the streams whose packet header or padding follows stay open
+// (", "), to be completed by the timing text. Audio and video names carry the stream number.
 struct StreamClass {
-  const char* lead_level1;  // lead line at level 1 (null: built from the stream number)
-  const char* lead_level2;  // lead line at level 2
-  bool numbered;            // "  packet #%d\n" first
+  const char* name;
+  bool open_at_level1;
+  bool numbered;  // "  packet #%d\n" first
   PacketBody body;
-  const char* stream_kind = nullptr;  // audio and video: the text before the stream number
-  uint8_t first_id = 0;               // audio and video: stream_id of stream number 0
+  uint8_t first_id = 0;  // audio and video: the stream_id of stream number 0
 };
 
-constexpr StreamClass kProgramStreamMap = {"  stream_id = %02X  Program Stream Map\n",
-                                           "  stream_id = %02X  Program Stream Map\n", false,
+constexpr StreamClass kProgramStreamMap = {"  Program Stream Map", false, false,
                                            PacketBody::no_header};
-constexpr StreamClass kPrivateStream1 = {"  stream_id = %02X  Private Stream 1, ",
-                                         "  stream_id = %02X  Private Stream 1\n", false,
+constexpr StreamClass kPrivateStream1 = {"  Private Stream 1", true, false,
                                          PacketBody::packet_header};
-constexpr StreamClass kPaddingStream = {"  stream_id = %02X  Padding Stream, ",
-                                        "  stream_id = %02X  Padding Stream\n", false,
-                                        PacketBody::padding};
-constexpr StreamClass kPrivateStream2 = {"  stream_id = %02X  Private Stream 2\n",
-                                         "  stream_id = %02X  Private Stream 2\n", false,
+constexpr StreamClass kPaddingStream = {"  Padding Stream", true, false, PacketBody::padding};
+constexpr StreamClass kPrivateStream2 = {"  Private Stream 2", false, false,
                                          PacketBody::no_header};
-constexpr StreamClass kAudioStream = {nullptr, nullptr, true, PacketBody::packet_header,
-                                      "  MPEG Audio Stream ", 0xC0};
-constexpr StreamClass kVideoStream = {nullptr, nullptr, true, PacketBody::packet_header,
-                                      "  Video Stream ", 0xE0};
-constexpr StreamClass kEcmStream = {"  stream_id = %02X  ECM Stream\n",
-                                    "  stream_id = %02X  ECM Stream\n", false,
-                                    PacketBody::no_header};
-constexpr StreamClass kEmmStream = {"  stream_id = %02X  EMM Stream\n",
-                                    "  stream_id = %02X  EMM Stream\n", false,
-                                    PacketBody::no_header};
-constexpr StreamClass kDsmccStream = {"  stream_id = %02X  DSMCC Stream\n",
-                                      "  stream_id = %02X  DSMCC Stream\n", false,
+constexpr StreamClass kAudioStream = {"  MPEG Audio Stream ", true, true,
+                                      PacketBody::packet_header, 0xC0};
+constexpr StreamClass kVideoStream = {"  Video Stream ", true, true, PacketBody::packet_header,
+                                      0xE0};
+constexpr StreamClass kEcmStream = {"  ECM Stream", false, false, PacketBody::no_header};
+constexpr StreamClass kEmmStream = {"  EMM Stream", false, false, PacketBody::no_header};
+constexpr StreamClass kDsmccStream = {"  DSMCC Stream", false, false, PacketBody::no_header};
+constexpr StreamClass kTypeEStream = {"  ITU-T Rec. H.222.1 type E", false, false,
                                       PacketBody::no_header};
-constexpr StreamClass kTypeEStream = {"  stream_id = %02X  ITU-T Rec. H.222.1 type E\n",
-                                      "  stream_id = %02X  ITU-T Rec. H.222.1 type E\n", false,
-                                      PacketBody::no_header};
-constexpr StreamClass kDirectoryStream = {"  stream_id = %02X  Program Stream Directory\n",
-                                          "  stream_id = %02X  Program Stream Directory\n", false,
+constexpr StreamClass kDirectoryStream = {"  Program Stream Directory", false, false,
                                           PacketBody::no_header};
-constexpr StreamClass kOtherStream = {"  stream_id = %02X, ", "  stream_id = %02X\n", true,
-                                      PacketBody::packet_header};
+constexpr StreamClass kOtherStream = {"", true, true, PacketBody::packet_header};
 
 const StreamClass& classify_stream(uint8_t stream_id) {
   if (stream_id >= 0xC0 && stream_id <= 0xDF) return kAudioStream;
@@ -72,28 +60,25 @@ const StreamClass& classify_stream(uint8_t stream_id) {
   }
 }
 
-// "  stream_id = %02X  MPEG Audio Stream %d, " and the video twin: the stream number is put
-// into the text first; at level 2 a line break follows the ", ".
-void print_numbered_lead_line(AnalysisState& state, const char* kind, int number) {
-  Output& o = state.out;
-  out_text(o, "  stream_id = ");
-  out_hex(o, state.stream_id, 2);
-  out_text(o, kind);
-  out_decimal(o, number);
-  out_text(o, state.verbose_level == 1 ? ", " : ", \n");
-}
-
+// Audio and video lines end in the ", " that follows their number also at level 2, before the
+// line break; the others end in a plain line break there.
 void print_lead_line(AnalysisState& state, const StreamClass& stream) {
   const uint8_t id = state.stream_id;
   if (stream.numbered) {
     print_line(state, 1, kPacketNumberLine,
-                  static_cast<int64_t>(state.stats.packets_by_stream[id] - 1));
+               static_cast<int64_t>(state.stats.packets_by_stream[id] - 1));
   }
   if (!shows_level(state, 1)) return;
-  if (stream.stream_kind != nullptr) {
-    print_numbered_lead_line(state, stream.stream_kind, id - stream.first_id);
+  Output& o = state.out;
+  out_text(o, "  stream_id = ");
+  out_hex(o, id, 2);
+  out_text(o, stream.name);
+  const bool has_number = stream.first_id != 0;
+  if (has_number) out_decimal(o, id - stream.first_id);
+  if (state.verbose_level == 1 && stream.open_at_level1) {
+    out_text(o, ", ");
   } else {
-    out_format(state.out, state.verbose_level == 1 ? stream.lead_level1 : stream.lead_level2, id);
+    out_text(o, has_number ? ", \n" : "\n");
   }
 }
 
