@@ -64,7 +64,7 @@ uint32_t peek_bits_bit_by_bit(BitReader& r, int n) {
   uint32_t value = 0;
   for (int i = 0; i < n; ++i) {
     if (ended) return 0;
-    const uint32_t bit = static_cast<uint32_t>(source[byte_index] & bit_masks[bit_index - 1]) >>
+    const uint32_t bit = static_cast<uint32_t>(source[byte_index] & bit_masks[(bit_index - 1) & 7]) >>
                          (bit_index - 1);
     value = (value << 1) | bit;
     bit_index -= 1;
@@ -128,7 +128,7 @@ bool fill_buffer(BitReader& r) {
 
 uint32_t get_bit(BitReader& r) {
   if (r.at_end) return 0;
-  const uint32_t bit = static_cast<uint32_t>(r.buffer[r.byte_index] & bit_masks[r.bit_index - 1]) >>
+  const uint32_t bit = static_cast<uint32_t>(r.buffer[r.byte_index] & bit_masks[(r.bit_index - 1) & 7]) >>
                        (r.bit_index - 1);
   r.bit_position += 1;
   r.bit_index -= 1;
