@@ -108,11 +108,11 @@ size_t pick_offset(const Source& s, Rng& rng) {
 void small_mutants(const Source& s, Rng& rng, Writer& w, size_t per_kind) {
   const Bytes& d = s.data;
   if (d.empty()) return;
-  // Truncations: every offset in the first 16 bytes (the first pack header), then at each
+  // Truncations: every offset in the first 14 bytes (the first pack header), then at each
   // of the next start codes inside the prefix, behind it, behind the stream_id and inside the
   // length field; then a spread of offsets near other start codes.
   std::vector<size_t> cuts;
-  for (size_t o = 0; o < 16 && o < d.size(); ++o) cuts.push_back(o);
+  for (size_t o = 0; o < 14 && o < d.size(); ++o) cuts.push_back(o);
   for (size_t k = 1; k < s.codes.size() && k <= 3; ++k) {
     for (const size_t add : {size_t{1}, size_t{3}, size_t{4}, size_t{5}}) {
       if (s.codes[k] + add < d.size()) cuts.push_back(s.codes[k] + add);
@@ -214,8 +214,8 @@ int main(int argc, char** argv) {
     }
     small.push_back(std::move(s));
   }
-  for (const auto& s : small) small_mutants(s, rng, w, 4);
-  splices(small, rng, w, 16);
+  for (const auto& s : small) small_mutants(s, rng, w, 3);
+  splices(small, rng, w, 12);
   std::printf("%d mutants in %s\n", w.count, w.dir.string().c_str());
   return 0;
 }
