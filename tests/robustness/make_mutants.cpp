@@ -47,14 +47,14 @@ struct Source {
   std::vector<size_t> codes;  // offsets of every 00 00 01 prefix
 };
 
-Source load(const std::string& spec) {
+Source load(const std::string& source_arg) {
   Source s;
-  std::string path = spec;
+  std::string path = source_arg;
   size_t max = SIZE_MAX;
-  const auto colon = spec.rfind(':');
-  if (colon != std::string::npos && spec.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
-    path = spec.substr(0, colon);
-    max = std::stoull(spec.substr(colon + 1));
+  const auto colon = source_arg.rfind(':');
+  if (colon != std::string::npos && source_arg.find_first_not_of("0123456789", colon + 1) == std::string::npos) {
+    path = source_arg.substr(0, colon);
+    max = std::stoull(source_arg.substr(colon + 1));
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
