@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "report/output.h"
+#include "support/param_names.h"
 #include "support/reader_fixture.h"
 #include "support/temp_files.h"
 
@@ -26,12 +27,7 @@ using test_support::OpenReader;
 using test_support::TempDir;
 
 // Names the cases of a table by their name field.
-struct ByName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& p) const {
-    return p.param.name;
-  }
-};
+using test_support::ByName;
 
 constexpr size_t kBlock = static_cast<size_t>(kBlockSize);
 constexpr uint64_t kBlockBits = 8u * kBlock;

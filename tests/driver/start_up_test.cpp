@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "support/param_names.h"
 #include "support/run_program.h"
 #include "support/stream_bytes.h"
 #include "support/temp_files.h"
@@ -20,12 +21,7 @@ using test_support::ProgramRun;
 using test_support::TempDir;
 using test_support::without_banner;
 
-struct ByName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& p) const {
-    return p.param.name;
-  }
-};
+using test_support::ByName;
 
 constexpr const char* kUsage =
     "\npsSIFT is an MPEG program stream analyzer\n\n"

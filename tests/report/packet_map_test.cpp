@@ -10,18 +10,14 @@
 #include <vector>
 
 #include "report/printer.h"
+#include "support/param_names.h"
 #include "support/state_fixture.h"
 
 namespace {
 
 using test_support::StateTest;
 
-struct ByName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& p) const {
-    return p.param.name;
-  }
-};
+using test_support::ByName;
 
 std::string map_text(const AnalysisState& state) { return std::string(state.map_line); }
 

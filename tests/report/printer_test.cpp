@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/param_names.h"
 #include "support/state_fixture.h"
 
 namespace {
 
 using test_support::StateTest;
 
-struct ByName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& p) const {
-    return p.param.name;
-  }
-};
+using test_support::ByName;
 
 // ---------------------------------------------------------------------------------------------
 // Message levels

@@ -7,18 +7,14 @@
 #include <string>
 
 #include "report/packet_map.h"
+#include "support/param_names.h"
 #include "support/state_fixture.h"
 
 namespace {
 
 using test_support::StateTest;
 
-struct ByName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& p) const {
-    return p.param.name;
-  }
-};
+using test_support::ByName;
 
 uint64_t sum(const uint64_t* table, int entries) {
   uint64_t total = 0;
